@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# One script for both build trees.
+#   ./build.sh run    install what is missing, build, start Lumaro.exe under Wine
+#   ./build.sh test   install what is missing, build both trees, run every test
+#   ./build.sh bench  build, then run the benchmarks
+set -euo pipefail
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$top/build"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+need_packages() {
+    local missing=()
+    command -v i686-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-i686-posix)
+    [ -f /usr/i686-w64-mingw32/lib/libz.a ] || missing+=(libz-mingw-w64-dev)
+    command -v cmake >/dev/null || missing+=(cmake)
+    command -v g++ >/dev/null || missing+=(g++)
+    command -v make >/dev/null || missing+=(make)
+    command -v Xvfb >/dev/null || missing+=(xvfb)
+    command -v import >/dev/null && import -version >/dev/null 2>&1 || missing+=(imagemagick)
+    [ -d /usr/src/googletest/googletest ] || missing+=(googletest)
+    command -v wine >/dev/null || missing+=(wine)
+    dpkg -s wine32:i386 >/dev/null 2>&1 || missing+=(wine32:i386)
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo dpkg --add-architecture i386
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
+}
+
+configure_and_build() {
+    cmake -S "$top" -B "$build/host" -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON >/dev/null
+    cmake --build "$build/host" -j "$jobs"
+    cmake -S "$top" -B "$build/win32" -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+        -DLUMARO_HOST_TOOLS="$build/host/tools" >/dev/null
+    cmake --build "$build/win32" -j "$jobs"
+}
+
+xvfb_pid=""
+start_xvfb() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        xvfb_pid=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+start_wine() {
+    export LUMARO_WINEPREFIX="$build/wineprefix"
+    export WINEPREFIX="$LUMARO_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # A persistent server and a booted prefix: without them every process waits
+    # seconds for Wine's services, and ctest can hang on pipes they keep open.
+    wineserver -p >/dev/null 2>&1 </dev/null &
+    wine wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+stop_all() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1 || true
+}
+trap stop_all EXIT
+
+cmd="${1:-}"
+case "$cmd" in
+run)
+    need_packages
+    configure_and_build
+    if [ -z "${DISPLAY:-}" ]; then
+        start_xvfb
+        start_wine
+        wine "$build/win32/app/Lumaro.exe" &
+        pid=$!
+        sleep 6
+        shot="$build/lumaro-screenshot.png"
+        import -window root "$shot"
+        kill "$pid" >/dev/null 2>&1 || true
+        echo "No display: Lumaro ran under a virtual X server; screenshot: $shot"
+    else
+        start_wine
+        wine "$build/win32/app/Lumaro.exe"
+    fi
+    ;;
+test)
+    need_packages
+    configure_and_build
+    start_xvfb
+    start_wine
+    status=0
+    (cd "$build/host" && ctest --output-on-failure -j "$jobs") || status=1
+    (cd "$build/win32" && ctest --output-on-failure -j "$jobs" --timeout 300) || status=1
+    exit $status
+    ;;
+bench)
+    need_packages
+    configure_and_build
+    start_xvfb
+    start_wine
+    wine "$build/win32/bench/LedBench.exe" "$build/win32/app/Lumaro.exe"
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,17 @@
+// A read-only stream over a resource of a module.
+#pragma once
+
+#include "Classes.h"
+
+#include <windows.h>
+
+#include <string>
+
+class TResourceStream : public TCustomMemoryStream {
+public:
+    // Raises EResNotFound naming the resource when the module has none by that name.
+    TResourceStream(HINSTANCE instance, const std::string& name, LPCSTR type);
+};
+
+// The module that holds the program's resources.
+HINSTANCE MainInstance();
