@@ -27,6 +27,11 @@ std::map<std::string, TComponentFactory>& ClassRegistry() {
 
 TControl* mouseControl = nullptr;
 
+// Windows with invalidations not yet given to the system, and how deep the
+// framework's window procedures are nested right now.
+std::vector<TWinControl*> pendingPaint;
+int dispatchDepth = 0;
+
 template <class T> void EraseOne(std::vector<T*>& list, T* item) {
     auto it = std::find(list.begin(), list.end(), item);
     if (it != list.end())
@@ -397,17 +402,28 @@ void TControl::Click() {
 }
 
 void TControl::Invalidate() {
-    if (!parent_ || !parent_->HandleAllocated())
-        return;
-    RECT r{left_, top_, left_ + width_, top_ + height_};
-    InvalidateRect(parent_->Handle(), &r, TRUE);
+    if (parent_ && parent_->HandleAllocated())
+        parent_->InvalidateArea(BoundsRect());
+}
+
+void FlushInvalidations() {
+    std::vector<TWinControl*> windows;
+    windows.swap(pendingPaint);
+    for (TWinControl* w : windows)
+        w->FlushInvalidArea();
+}
+
+TDispatchScope::TDispatchScope() { ++dispatchDepth; }
+
+TDispatchScope::~TDispatchScope() {
+    if (--dispatchDepth == 0 && !pendingPaint.empty())
+        FlushInvalidations();
 }
 
 void TControl::Repaint() {
     if (!visible_ || !parent_ || !parent_->HandleAllocated())
         return;
-    Invalidate();
-    UpdateWindow(parent_->Handle());
+    parent_->PaintArea(BoundsRect());
 }
 
 bool TControl::ReadProperty(const TLayoutProperty& p) {
@@ -497,6 +513,7 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
 
 TWinControl::~TWinControl() {
     DestroyComponents();
+    EraseOne(pendingPaint, this);
     // Children owned elsewhere lose their parent, not their life.
     for (TControl* c : controls_)
         c->parent_ = nullptr;
@@ -534,9 +551,10 @@ void TWinControl::CreateHandle() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    // A system class (EDIT) is used as it is; the framework's own are registered once.
-    if (!GetClassInfoExA(nullptr, p.ClassName.c_str(), &wc) &&
-        !GetClassInfoExA(instance, p.ClassName.c_str(), &wc)) {
+    // A system class (EDIT) is used as it is and paints itself; the framework's own
+    // are registered once and painted here.
+    selfPainted_ = GetClassInfoExA(nullptr, p.ClassName.c_str(), &wc) != FALSE;
+    if (!selfPainted_ && !GetClassInfoExA(instance, p.ClassName.c_str(), &wc)) {
         wc = WNDCLASSEXA{};
         wc.cbSize = sizeof(wc);
         wc.style = CS_DBLCLKS;
@@ -569,6 +587,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
     if (!control)
         return DefWindowProcA(wnd, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
+    TDispatchScope scope;
     try {
         control->WndProc(m);
     } catch (...) {
@@ -621,6 +640,55 @@ void TWinControl::Repaint() {
     UpdateWindow(handle_.Get());
 }
 
+void TWinControl::Invalidate() {
+    if (handle_)
+        InvalidateRect(handle_.Get(), nullptr, TRUE);
+}
+
+void TWinControl::InvalidateArea(const TRect& area) {
+    if (!handle_ || area.Width() <= 0 || area.Height() <= 0)
+        return;
+    if (invalid_.Width() <= 0) {
+        invalid_ = area;
+        pendingPaint.push_back(this);
+    } else {
+        invalid_ = {std::min(invalid_.Left, area.Left), std::min(invalid_.Top, area.Top),
+                    std::max(invalid_.Right, area.Right), std::max(invalid_.Bottom, area.Bottom)};
+    }
+}
+
+void TWinControl::FlushInvalidArea() {
+    if (invalid_.Width() <= 0)
+        return;
+    RECT r{invalid_.Left, invalid_.Top, invalid_.Right, invalid_.Bottom};
+    invalid_ = {};
+    if (handle_)
+        InvalidateRect(handle_.Get(), &r, TRUE);
+}
+
+void TWinControl::PaintArea(const TRect& area) {
+    HWND wnd = handle_.Get();
+    if (!IsWindowVisible(wnd) || IsIconic(wnd)) {
+        InvalidateArea(area); // painted when it shows again
+        return;
+    }
+    RECT r{area.Left, area.Top, area.Right, area.Bottom};
+    {
+        TWindowDC dc(wnd);
+        TSavedDC saved(dc.Get());
+        IntersectClipRect(dc.Get(), r.left, r.top, r.right, r.bottom);
+        ::FillRect(dc.Get(), &r, brush_.Handle());
+        PaintWindow(dc.Get());
+        PaintControls(dc.Get(), r);
+    }
+    // What was just painted in full need not be painted again.
+    if (invalid_.Width() > 0 && area.Left <= invalid_.Left && area.Top <= invalid_.Top &&
+        area.Right >= invalid_.Right && area.Bottom >= invalid_.Bottom) {
+        invalid_ = {};
+        EraseOne(pendingPaint, this);
+    }
+}
+
 void TWinControl::Broadcast(TMessage& message) {
     // A copy: a handler may add or remove children.
     std::vector<TControl*> children = controls_;
@@ -671,6 +739,8 @@ void TWinControl::ReflectCommand(TMessage& m) {
 void TWinControl::WndProc(TMessage& m) {
     switch (m.Msg) {
     case WM_PAINT: {
+        if (selfPainted_)
+            break;
         if (m.WParam) { // painting into a given context, for a capture
             PaintWindow(reinterpret_cast<HDC>(m.WParam));
             return;
@@ -683,6 +753,8 @@ void TWinControl::WndProc(TMessage& m) {
         return;
     }
     case WM_ERASEBKGND: {
+        if (selfPainted_)
+            break;
         RECT r;
         GetClientRect(handle_.Get(), &r);
         ::FillRect(reinterpret_cast<HDC>(m.WParam), &r, brush_.Handle());

@@ -180,8 +180,9 @@ public:
     // What is left when no handler claimed a message.
     virtual void DefaultHandler(TMessage& message);
 
-    void Invalidate();
-    // Invalidates and paints at once.
+    // Asks for a later paint of the control's area.
+    virtual void Invalidate();
+    // Paints the control at once.
     virtual void Repaint();
 
     bool ReadProperty(const TLayoutProperty& property) override;
@@ -234,6 +235,21 @@ struct TCreateParams {
     HWND WndParent = nullptr;
 };
 
+// Invalidations of graphic controls are collected per window and given to the
+// system when the outermost framework window procedure returns (or the message
+// loop flushes them); an immediate repaint of the area drops them. Under Wine each
+// system invalidation is a round trip to the server.
+void FlushInvalidations();
+
+// Marks a framework window procedure on the stack.
+class TDispatchScope {
+public:
+    TDispatchScope();
+    ~TDispatchScope();
+    TDispatchScope(const TDispatchScope&) = delete;
+    TDispatchScope& operator=(const TDispatchScope&) = delete;
+};
+
 // The control under the pointer, told of entering and leaving.
 TControl* MouseControl();
 void SetMouseControl(TControl* control);
@@ -257,6 +273,14 @@ public:
     int ClientWidth() const override;
     int ClientHeight() const override;
     void Repaint() override;
+    void Invalidate() override;
+    // Asks for a later paint of an area of the client.
+    void InvalidateArea(const TRect& area);
+    // Paints an area of the client at once, straight into the window: background,
+    // then the graphic controls there in creation order. Far cheaper than a paint
+    // cycle through the update region, which a graphic control's every change
+    // would otherwise cost.
+    void PaintArea(const TRect& area);
 
     void WndProc(TMessage& message) override;
     void DefaultHandler(TMessage& message) override;
@@ -272,6 +296,8 @@ protected:
 
 private:
     friend class TControl;
+    friend void FlushInvalidations();
+    void FlushInvalidArea();
     static LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void RouteMouse(TMessage& message, TControl* target);
     void ReflectCommand(TMessage& message);
@@ -281,4 +307,6 @@ private:
     std::vector<TControl*> controls_;
     TBrush brush_;
     bool trackingLeave_ = false;
+    bool selfPainted_ = false; // a system class that draws its own content
+    TRect invalid_;             // not yet given to the system
 };

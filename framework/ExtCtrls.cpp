@@ -71,6 +71,7 @@ void TTimer::UpdateTimer() {
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TIMER) {
         if (auto* timer = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA))) {
+            TDispatchScope scope;
             try {
                 timer->Timer();
             } catch (...) {

@@ -199,6 +199,7 @@ void TApplication::Run() {
     mainForm_->Show();
     MSG msg;
     while (!terminated_) {
+        FlushInvalidations();
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0)
             break;
@@ -217,6 +218,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
 }
 
 void TApplication::ProcessMessages() {
+    FlushInvalidations();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -225,6 +227,7 @@ void TApplication::ProcessMessages() {
         }
         ProcessMessage(msg);
     }
+    FlushInvalidations();
 }
 
 void TApplication::Terminate() {
