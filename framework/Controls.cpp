@@ -413,7 +413,9 @@ void FlushInvalidations() {
         w->FlushInvalidArea();
 }
 
-TDispatchScope::TDispatchScope() { ++dispatchDepth; }
+TDispatchScope::TDispatchScope() {
+    ++dispatchDepth;
+}
 
 TDispatchScope::~TDispatchScope() {
     if (--dispatchDepth == 0 && !pendingPaint.empty())

@@ -308,5 +308,5 @@ private:
     TBrush brush_;
     bool trackingLeave_ = false;
     bool selfPainted_ = false; // a system class that draws its own content
-    TRect invalid_;             // not yet given to the system
+    TRect invalid_;            // not yet given to the system
 };
