@@ -3,6 +3,7 @@
 #   ./build.sh run    install what is missing, build, start Lumaro.exe under Wine
 #   ./build.sh test   install what is missing, build both trees, run every test
 #   ./build.sh bench  build, then run the benchmarks
+#   ./build.sh fuzz [SECONDS]  build the fuzz targets with clang and run each
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$top/build"
@@ -119,8 +120,36 @@ bench)
     wine "$build/win32/bench/LedBench.exe"
     "$top/bench/cpu-share.sh" "$build/win32/app/Lumaro.exe" 20
     ;;
+fuzz)
+    seconds="${2:-60}"
+    if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+        sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo="sudo"
+        $sudo apt-get update -q
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q clang libclang-rt-dev || \
+            DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q clang libclang-rt-14-dev
+    fi
+    cmake -S "$top" -B "$build/host" -DCMAKE_BUILD_TYPE=Debug -DLUMARO_SANITIZE=ON >/dev/null
+    cmake --build "$build/host" -j "$jobs" --target optblock
+    CC=clang CXX=clang++ cmake -S "$top" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=Debug -DLUMARO_FUZZ=ON >/dev/null
+    cmake --build "$build/fuzz" -j "$jobs"
+    # Seeds: Lumaro's own block behind each version selector (the first byte).
+    seeds="$build/fuzz/seeds/options_stream_fuzz"
+    mkdir -p "$seeds"
+    "$build/host/tools/optblock" "$top/app/Lumaro.options" "$build/fuzz/lumaro-options.bin"
+    for selector in 0 4 7 8 10 11; do
+        { printf "\\$(printf '%03o' "$selector")"; cat "$build/fuzz/lumaro-options.bin"; } \
+            > "$seeds/version-$selector.bin"
+    done
+    for target in "$build"/fuzz/tests/fuzz/*_fuzz; do
+        corpus="$build/fuzz/corpus/$(basename "$target")"
+        mkdir -p "$corpus"
+        echo "== $(basename "$target") for ${seconds} s"
+        "$target" -max_total_time="$seconds" -max_len=8192 "$corpus" "$build/fuzz/seeds/$(basename "$target")"
+    done
+    ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|fuzz" >&2
     exit 2
     ;;
 esac

@@ -47,6 +47,20 @@ public:
     using Exception::Exception;
 };
 
+// A failed assertion: the message with its source location.
+class EAssertionFailed : public Exception {
+public:
+    EAssertionFailed(const std::string& message, const std::string& unit, int line)
+        : Exception(message + " (" + unit + ", line " + std::to_string(line) + ")"), unit_(unit),
+          line_(line) {}
+    const std::string& Unit() const { return unit_; }
+    int Line() const { return line_; }
+
+private:
+    std::string unit_;
+    int line_;
+};
+
 // Ends the current operation silently.
 [[noreturn]] void Abort();
 

@@ -108,6 +108,24 @@ using TWindowHandle = TUniqueHandle<TWindowTraits>;
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TModuleHandle = TUniqueHandle<TModuleTraits>;
 
+// A mapped view of a file mapping, unmapped on scope exit.
+class TMappedView {
+public:
+    TMappedView() = default;
+    explicit TMappedView(void* view) : view_(view) {}
+    ~TMappedView() {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    TMappedView(const TMappedView&) = delete;
+    TMappedView& operator=(const TMappedView&) = delete;
+    void* Get() const { return view_; }
+    explicit operator bool() const { return view_ != nullptr; }
+
+private:
+    void* view_ = nullptr;
+};
+
 // A window's device context, released on scope exit.
 class TWindowDC {
 public:
