@@ -1,5 +1,6 @@
 #include "LmLED.h"
 
+#include "ResourceStream.h"
 #include "SysUtils.h"
 
 namespace {
@@ -9,11 +10,7 @@ const char kMaskImage[] = "LmCustomLEDMASK";
 
 // The pictures live in the module that holds this code.
 HINSTANCE ImagesModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&ImagesModule), &module);
-    return module;
+    return ModuleOfAddress(reinterpret_cast<const void*>(&ImagesModule));
 }
 
 } // namespace

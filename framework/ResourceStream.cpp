@@ -15,3 +15,11 @@ TResourceStream::TResourceStream(HINSTANCE instance, const std::string& name, LP
 HINSTANCE MainInstance() {
     return GetModuleHandleA(nullptr);
 }
+
+HMODULE ModuleOfAddress(const void* address) {
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       static_cast<LPCSTR>(address), &module);
+    return module;
+}

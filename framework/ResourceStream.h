@@ -15,3 +15,5 @@ public:
 
 // The module that holds the program's resources.
 HINSTANCE MainInstance();
+// The module whose image contains an address (code or data), or null.
+HMODULE ModuleOfAddress(const void* address);

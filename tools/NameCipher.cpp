@@ -9,7 +9,7 @@ void CipherEncrypt(const void* source, void* destination, size_t length) {
     const auto* src = static_cast<const uint8_t*>(source);
     auto* dst = static_cast<uint8_t*>(destination);
     uint8_t chain[8];
-    std::memset(chain, kChainingByte, sizeof chain);
+    CipherInitialChain(chain);
     size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         uint8_t block[8];
@@ -18,9 +18,6 @@ void CipherEncrypt(const void* source, void* destination, size_t length) {
         CipherEncipherBlock(block, dst + i);
         std::memcpy(chain, dst + i, 8);
     }
-    if (i < length) {
-        CipherEncipherBlock(chain, chain);
-        for (size_t k = 0; i + k < length; ++k)
-            dst[i + k] = src[i + k] ^ chain[k];
-    }
+    if (i < length)
+        CipherKeyStreamTail(chain, src + i, dst + i, length - i);
 }

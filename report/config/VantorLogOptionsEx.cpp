@@ -1,5 +1,6 @@
 #include "VantorLogOptionsEx.h"
 
+#include "ResourceStream.h"
 #include "SysUtils.h"
 #include "WinHandles.h"
 
@@ -63,11 +64,7 @@ std::string FilePart(const std::string& name) {
 } // namespace
 
 HMODULE LibraryModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&LibraryModule), &module);
-    return module;
+    return ModuleOfAddress(reinterpret_cast<const void*>(&LibraryModule));
 }
 
 void SetFreezeWatchdogSwitch(void (*watchdogSwitch)(bool run)) {
@@ -96,9 +93,7 @@ void TVantorModuleOptionsEx::SetEnabled(bool value) {
     if (value == Enabled())
         return;
     StoreEnabled(value);
-    if (freezeWatchdogSwitch)
-        freezeWatchdogSwitch(Enabled() && FreezeCheck());
-    Changed();
+    WatchdogOptionChanged();
 }
 
 void TVantorModuleOptionsEx::SetFreezeCheck(bool value) {
@@ -109,6 +104,10 @@ void TVantorModuleOptionsEx::SetFreezeCheck(bool value) {
     if (value == FreezeCheck())
         return;
     StoreFreezeCheck(value);
+    WatchdogOptionChanged();
+}
+
+void TVantorModuleOptionsEx::WatchdogOptionChanged() {
     if (freezeWatchdogSwitch)
         freezeWatchdogSwitch(Enabled() && FreezeCheck());
     Changed();

@@ -23,6 +23,9 @@ public:
 
 protected:
     bool ModuleHoldsLibrary() const override;
+
+private:
+    void WatchdogOptionChanged();
 };
 
 // The module that holds the library's code.

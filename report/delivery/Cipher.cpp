@@ -152,11 +152,22 @@ void CipherDecipherBlock(const uint8_t in[8], uint8_t out[8]) {
     StoreBigEndian(z, out + 4);
 }
 
+void CipherInitialChain(uint8_t chain[8]) {
+    std::memset(chain, kChainingByte, 8);
+}
+
+void CipherKeyStreamTail(uint8_t chain[8], const uint8_t* source, uint8_t* destination,
+                         size_t length) {
+    CipherEncipherBlock(chain, chain);
+    for (size_t k = 0; k < length && k < 8; ++k)
+        destination[k] = source[k] ^ chain[k];
+}
+
 void CipherDecrypt(const void* source, void* destination, size_t length) {
     const auto* src = static_cast<const uint8_t*>(source);
     auto* dst = static_cast<uint8_t*>(destination);
     uint8_t chain[8];
-    std::memset(chain, kChainingByte, sizeof chain);
+    CipherInitialChain(chain);
     size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         uint8_t ciphertext[8];
@@ -166,9 +177,6 @@ void CipherDecrypt(const void* source, void* destination, size_t length) {
             dst[i + static_cast<size_t>(k)] ^= chain[k];
         std::memcpy(chain, ciphertext, 8);
     }
-    if (i < length) {
-        CipherEncipherBlock(chain, chain);
-        for (size_t k = 0; i + k < length; ++k)
-            dst[i + k] = src[i + k] ^ chain[k];
-    }
+    if (i < length)
+        CipherKeyStreamTail(chain, src + i, dst + i, length - i);
 }

@@ -25,6 +25,13 @@ const std::string& CipherLastPassword();
 void CipherEncipherBlock(const uint8_t in[8], uint8_t out[8]);
 void CipherDecipherBlock(const uint8_t in[8], uint8_t out[8]);
 
+// The initial chaining block.
+void CipherInitialChain(uint8_t chain[8]);
+// The short-tail step of both directions: the chaining block is enciphered in
+// place and its first bytes are XORed over the tail.
+void CipherKeyStreamTail(uint8_t chain[8], const uint8_t* source, uint8_t* destination,
+                         size_t length);
+
 // Deciphers length bytes: block chaining for whole blocks, and for a short tail the
 // enciphered chaining block as key stream. Source and destination may be equal.
 void CipherDecrypt(const void* source, void* destination, size_t length);
