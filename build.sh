@@ -67,6 +67,8 @@ start_wine() {
     export WINEPREFIX="$LUMARO_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     # A persistent server and a booted prefix: without them every process waits
     # seconds for Wine's services, and ctest can hang on pipes they keep open.
+    # The server needs the prefix's folder: started before it exists, it quits.
+    mkdir -p "$WINEPREFIX"
     wineserver -p >/dev/null 2>&1 </dev/null &
     wine wineboot >/dev/null 2>&1 </dev/null || true
     if [ ! -f "$WINEPREFIX/.lumaro-configured-2" ]; then
