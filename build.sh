@@ -15,6 +15,7 @@ need_packages() {
     [ -f /usr/i686-w64-mingw32/lib/libz.a ] || missing+=(libz-mingw-w64-dev)
     command -v cmake >/dev/null || missing+=(cmake)
     command -v g++ >/dev/null || missing+=(g++)
+    [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
     command -v make >/dev/null || missing+=(make)
     command -v Xvfb >/dev/null || missing+=(xvfb)
     command -v xrdb >/dev/null || missing+=(x11-xserver-utils)
@@ -148,7 +149,7 @@ fuzz)
     done
     for target in "$build"/fuzz/tests/fuzz/*_fuzz; do
         corpus="$build/fuzz/corpus/$(basename "$target")"
-        mkdir -p "$corpus"
+        mkdir -p "$corpus" "$build/fuzz/seeds/$(basename "$target")"
         echo "== $(basename "$target") for ${seconds} s"
         "$target" -max_total_time="$seconds" -max_len=8192 "$corpus" "$build/fuzz/seeds/$(basename "$target")"
     done
