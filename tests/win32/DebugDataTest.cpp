@@ -1,0 +1,60 @@
+// Lumaro.exe's own debug block, read as the library reads a module's.
+#include "DebugBlock.h"
+#include "DebugInfo.h"
+#include "OptionsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string BuildFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string p = path; // <build>\tests\win32\debug_data_tests.exe
+    for (int i = 0; i < 3; ++i)
+        p = p.substr(0, p.find_last_of('\\'));
+    return p;
+}
+
+} // namespace
+
+TEST(ProgramDebugData, LumaroCarriesVersion505WithItsOwnOptions) {
+    HMODULE lumaro = LoadLibraryExA((BuildFolder() + "\\app\\Lumaro.exe").c_str(), nullptr,
+                                    LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(lumaro, nullptr);
+    EXPECT_TRUE(HasDebugData(lumaro));
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    ASSERT_TRUE(ModuleDebugResource(lumaro, data, size));
+    TVantorModuleOptions options("", false);
+    TDebugData block;
+    std::string error;
+    ASSERT_TRUE(ReadDebugResource(data, size, options, true, block, error)) << error;
+    EXPECT_EQ(block.Version, 505);
+    EXPECT_GT(block.CompilationDate, 46000.0) << "compiled after 2025";
+    EXPECT_TRUE(PasswordMatches(block, "")) << "written without a password";
+    ASSERT_EQ(block.Symbols.size(), 2u);
+    EXPECT_EQ(block.Symbols[0].Id, 0);
+    EXPECT_EQ(block.Symbols[1].Id, 1);
+
+    // The options are exactly those of the program's options file: 2004 bytes.
+    std::ifstream in(LUMARO_SOURCE_DIR "/app/Lumaro.options");
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string expected = OptionsBlockFromFile(text.str());
+    TMemoryStream saved;
+    options.SaveToStream(saved);
+    EXPECT_EQ(saved.Bytes().size(), 2004u);
+    EXPECT_EQ(std::string(saved.Bytes().begin(), saved.Bytes().end()), expected);
+    EXPECT_EQ(options.SendFlags(), 65);
+    EXPECT_EQ(options.DialogFlags(), 159);
+    FreeLibrary(lumaro);
+}
+
+TEST(ProgramDebugData, ATestProgramWithoutABlockIsPassive) {
+    EXPECT_FALSE(HasDebugData(GetModuleHandleA(nullptr)));
+    EXPECT_FALSE(HasDebugData(GetModuleHandleA("kernel32.dll")));
+}

@@ -1,0 +1,81 @@
+// vldebug: writes a module's debug block (the "VLDATA" resource form) from its
+// linked PE32 image and its options file.
+//   vldebug IMAGE OPTIONS_FILE OUTPUT [PASSWORD]
+#include "DebugBlockWriter.h"
+#include "LineTableWriter.h"
+#include "OptionsFile.h"
+#include "PeImage.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::vector<uint8_t> ReadFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    if (!in)
+        throw std::runtime_error(std::string("cannot read ") + name);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The framework's handlers that the library patches: symbol IDs 0 and 1.
+const char* const kSymbolNames[] = {"TApplication::HandleException(",
+                                    "TApplication::ShowException("};
+
+double NowAsDayCount() {
+    using namespace std::chrono;
+    double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
+    return 25569.0 + seconds / 86400.0; // 1970-01-01 is day 25569 after 1899-12-30
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: vldebug IMAGE OPTIONS_FILE OUTPUT [PASSWORD]\n");
+        return 2;
+    }
+    try {
+        TPeImage image = ReadPeImage(ReadFile(argv[1]));
+        TDebugBlockContent content;
+        content.CompilationDate = NowAsDayCount();
+        content.Password = argc == 5 ? argv[4] : "";
+        std::vector<uint8_t> optionsText = ReadFile(argv[2]);
+        std::string block =
+            OptionsBlockFromFile(std::string(optionsText.begin(), optionsText.end()));
+        content.Options.assign(block.begin(), block.end());
+        for (uint8_t id = 0; id < 2; ++id) {
+            for (const TPeSymbol& s : image.Symbols) {
+                std::string name = DemangledSymbol(s.Name);
+                // The function itself, not a cold part split off from it.
+                if (s.Function && name.rfind(kSymbolNames[id], 0) == 0 &&
+                    name.find("[clone") == std::string::npos && s.Rva >= 0x1000) {
+                    content.Symbols.push_back({id, s.Rva - 0x1000});
+                    std::printf("vldebug: symbol %u %08X %s\n", id, image.ImageBase + s.Rva,
+                                name.c_str());
+                    break;
+                }
+            }
+        }
+        TNameContext names;
+        names.Password = content.Password;
+        content.LineTable = TLineTableWriter(names).Finish(); // no units yet
+        std::vector<uint8_t> out = WriteDebugResource(content);
+        std::ofstream file(argv[3], std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(out.data()),
+                   static_cast<std::streamsize>(out.size()));
+        if (!file)
+            throw std::runtime_error(std::string("cannot write ") + argv[3]);
+        std::printf("vldebug: %s: %zu symbols of %zu, %zu bytes\n", argv[1], content.Symbols.size(),
+                    sizeof kSymbolNames / sizeof kSymbolNames[0], out.size());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vldebug: %s: %s\n", argv[1], e.what());
+        std::remove(argv[3]);
+        return 1;
+    }
+    return 0;
+}
