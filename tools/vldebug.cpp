@@ -2,10 +2,12 @@
 // linked PE32 image and its options file.
 //   vldebug IMAGE OPTIONS_FILE OUTPUT [PASSWORD]
 #include "DebugBlockWriter.h"
+#include "LineTableBuilder.h"
 #include "LineTableWriter.h"
 #include "OptionsFile.h"
 #include "PeImage.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -40,7 +42,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        TPeImage image = ReadPeImage(ReadFile(argv[1]));
+        std::vector<uint8_t> imageFile = ReadFile(argv[1]);
+        TPeImage image = ReadPeImage(imageFile);
         TDebugBlockContent content;
         content.CompilationDate = NowAsDayCount();
         content.Password = argc == 5 ? argv[4] : "";
@@ -63,7 +66,23 @@ int main(int argc, char** argv) {
         }
         TNameContext names;
         names.Password = content.Password;
-        content.LineTable = TLineTableWriter(names).Finish(); // no units yet
+        auto section = [&](const char* name, const uint8_t*& data, size_t& size) {
+            if (const TPeSection* s = image.Find(name)) {
+                data = imageFile.data() + s->RawOffset;
+                size = std::min(s->RawSize, s->VirtualSize);
+            }
+        };
+        TDwarfSections dwarf;
+        section(".debug_line", dwarf.Line, dwarf.LineSize);
+        section(".debug_line_str", dwarf.LineStr, dwarf.LineStrSize);
+        section(".debug_str", dwarf.Str, dwarf.StrSize);
+        if (!dwarf.Line)
+            throw std::runtime_error("no debug information (.debug_line); link with -g");
+        std::vector<TDwarfRow> rows = ReadDwarfLines(dwarf);
+        size_t units = 0;
+        content.LineTable = BuildLineTable(image, rows, names, &units);
+        std::printf("vldebug: %zu line rows in %zu units, line table %zu bytes\n", rows.size(),
+                    units, content.LineTable.size());
         std::vector<uint8_t> out = WriteDebugResource(content);
         std::ofstream file(argv[3], std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(out.data()),
