@@ -67,6 +67,20 @@ bool ReadStoredName(TByteReader& r, const TNameContext& c, std::string& name) {
     }
 }
 
+// Moves past a stored name without decoding it.
+bool SkipStoredName(TByteReader& r, uint16_t version) {
+    for (;;) {
+        uint8_t lengthByte;
+        if (!r.ReadU8(lengthByte))
+            return false;
+        bool continued = version >= 502 && lengthByte >= 128;
+        if (!r.Skip(continued ? (lengthByte & 0x7F) : lengthByte))
+            return false;
+        if (!continued)
+            return true;
+    }
+}
+
 bool ReadLineRecord(TByteReader& r, const TNameContext& c, TLineRecord& rec) {
     uint8_t b;
     size_t start = r.Position();
@@ -141,10 +155,11 @@ bool FindLineInfo(const uint8_t* table, size_t size, const TLineLookup& lookup, 
         return false;
     const uint64_t base = static_cast<uint64_t>(lookup.ModuleBase) + 0x1000;
     for (uint32_t u = 0; u < units; ++u) {
-        std::string unit;
+        // The name is decoded only for the unit that holds the address.
+        const size_t namePosition = r.Position();
         int32_t baseLine;
         uint32_t startOffset, codeSize, recordLength;
-        if (!ReadStoredName(r, names, unit) || !r.ReadI32(baseLine) || !r.ReadU32(startOffset) ||
+        if (!SkipStoredName(r, names.Version) || !r.ReadI32(baseLine) || !r.ReadU32(startOffset) ||
             !r.ReadU32(codeSize) || !r.ReadU32(recordLength))
             return false;
         const uint8_t* records = r.View(recordLength);
@@ -153,6 +168,11 @@ bool FindLineInfo(const uint8_t* table, size_t size, const TLineLookup& lookup, 
         const uint64_t first = base + startOffset;
         if (codeSize == 0 || !InRange(address, first, first + codeSize - 1))
             continue;
+        std::string unit;
+        TByteReader nameReader(table, size);
+        nameReader.Seek(namePosition);
+        if (!ReadStoredName(nameReader, names, unit))
+            return false;
 
         TByteReader rr(records, recordLength);
         int64_t line = baseLine;
