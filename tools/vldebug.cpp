@@ -1,6 +1,7 @@
-// vldebug: writes a module's debug block (the "VLDATA" resource form) from its
-// linked PE32 image and its options file.
-//   vldebug IMAGE OPTIONS_FILE OUTPUT [PASSWORD]
+// vldebug: writes a module's debug block from its linked PE32 image and its
+// options file: the "VLDATA" resource form, or with --tail the form that is
+// appended to the module's file.
+//   vldebug [--tail] IMAGE OPTIONS_FILE OUTPUT [PASSWORD]
 #include "DebugBlockWriter.h"
 #include "LineTableBuilder.h"
 #include "LineTableWriter.h"
@@ -37,8 +38,13 @@ double NowAsDayCount() {
 } // namespace
 
 int main(int argc, char** argv) {
+    bool tail = argc > 1 && std::string(argv[1]) == "--tail";
+    if (tail) {
+        --argc;
+        ++argv;
+    }
     if (argc != 4 && argc != 5) {
-        std::fprintf(stderr, "usage: vldebug IMAGE OPTIONS_FILE OUTPUT [PASSWORD]\n");
+        std::fprintf(stderr, "usage: vldebug [--tail] IMAGE OPTIONS_FILE OUTPUT [PASSWORD]\n");
         return 2;
     }
     try {
@@ -83,7 +89,7 @@ int main(int argc, char** argv) {
         content.LineTable = BuildLineTable(image, rows, names, &units);
         std::printf("vldebug: %zu line rows in %zu units, line table %zu bytes\n", rows.size(),
                     units, content.LineTable.size());
-        std::vector<uint8_t> out = WriteDebugResource(content);
+        std::vector<uint8_t> out = tail ? WriteDebugTail(content) : WriteDebugResource(content);
         std::ofstream file(argv[3], std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(out.data()),
                    static_cast<std::streamsize>(out.size()));

@@ -68,3 +68,15 @@ bool HasDebugData(HMODULE module) {
     std::vector<uint8_t> tail;
     return ModuleDebugTail(module, tail);
 }
+
+bool LoadModuleDebugBlock(HMODULE module, TVantorModuleOptions& options, bool lines,
+                          TDebugData& data) {
+    std::string error;
+    const uint8_t* resource = nullptr;
+    size_t size = 0;
+    if (ModuleDebugResource(module, resource, size))
+        return ReadDebugResource(resource, size, options, lines, data, error);
+    std::vector<uint8_t> tail;
+    return ModuleDebugTail(module, tail) &&
+           ReadDebugTail(tail.data(), tail.size(), options, lines, data, error);
+}

@@ -15,3 +15,10 @@ bool ModuleDebugResource(HMODULE module, const uint8_t*& data, size_t& size);
 bool ModuleDebugTail(HMODULE module, std::vector<uint8_t>& block);
 // True when the module carries a block in either place.
 bool HasDebugData(HMODULE module);
+
+struct TDebugData;
+class TVantorModuleOptions;
+// Reads the module's block, the resource first and then the file's tail, loading
+// its options; lines says whether the line table is wanted.
+bool LoadModuleDebugBlock(HMODULE module, TVantorModuleOptions& options, bool lines,
+                          TDebugData& data);

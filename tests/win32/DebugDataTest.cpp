@@ -54,6 +54,65 @@ TEST(ProgramDebugData, LumaroCarriesVersion505WithItsOwnOptions) {
     FreeLibrary(lumaro);
 }
 
+namespace {
+
+// A copy of a built program in the temporary folder, with bytes appended.
+std::string CopyWith(const std::string& from, const std::string& name,
+                     const std::string& appended) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string to = std::string(temp) + name;
+    EXPECT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE));
+    std::ofstream out(to, std::ios::binary | std::ios::app);
+    out << appended;
+    return to;
+}
+
+std::string ReadAll(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+} // namespace
+
+TEST(ProgramDebugData, TheResourceComesFirstThenTheFilesTail) {
+    const std::string app = BuildFolder() + "\\app\\";
+    const std::string tail = ReadAll(app + "VLDATA-tail.bin");
+    ASSERT_FALSE(tail.empty());
+    struct Case {
+        const char* source;
+        const char* copy;
+        bool append;
+        bool found;
+        size_t symbols; // the tail form has none
+    };
+    const Case cases[] = {
+        {"Lumaro.exe", "vl-both.exe", true, true, 2},
+        {"LumaroBare.exe", "vl-tail.exe", true, true, 0},
+        {"LumaroBare.exe", "vl-none.exe", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        std::string path = CopyWith(app + c.source, c.copy, c.append ? tail : std::string());
+        HMODULE module = LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+        ASSERT_NE(module, nullptr) << path;
+        EXPECT_EQ(HasDebugData(module), c.found) << c.copy;
+        TVantorModuleOptions options("", false);
+        TDebugData data;
+        EXPECT_EQ(LoadModuleDebugBlock(module, options, true, data), c.found) << c.copy;
+        if (c.found) {
+            EXPECT_EQ(data.Version, 505);
+            EXPECT_EQ(data.Symbols.size(), c.symbols) << c.copy;
+            EXPECT_TRUE(data.HasLineTable);
+            EXPECT_GT(data.LineTable.size(), 100000u) << "Lumaro's own line table";
+            EXPECT_EQ(options.DialogFlags(), 159);
+        }
+        FreeLibrary(module);
+        DeleteFileA(path.c_str());
+    }
+}
+
 TEST(ProgramDebugData, ATestProgramWithoutABlockIsPassive) {
     EXPECT_FALSE(HasDebugData(GetModuleHandleA(nullptr)));
     EXPECT_FALSE(HasDebugData(GetModuleHandleA("kernel32.dll")));
