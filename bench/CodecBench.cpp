@@ -3,23 +3,14 @@
 #include "Base64.h"
 #include "Cipher.h"
 
+#include "BenchClock.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-namespace {
-
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-} // namespace
 
 int main() {
     std::vector<uint8_t> input(1 << 20);

@@ -4,6 +4,8 @@
 #include "DebugInfo.h"
 #include "LineTable.h"
 
+#include "BenchClock.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -11,15 +13,6 @@
 #include <cstring>
 #include <random>
 #include <vector>
-
-namespace {
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -232,3 +232,13 @@ bool TByteReader::ReadI32(int32_t& value) {
     value = static_cast<int32_t>(u);
     return true;
 }
+
+void AppendU16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void AppendU32(std::vector<uint8_t>& out, uint32_t value) {
+    AppendU16(out, value & 0xFFFF);
+    AppendU16(out, value >> 16);
+}

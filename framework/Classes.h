@@ -105,6 +105,10 @@ private:
     size_t position_ = 0;
 };
 
+// Little-endian writers for building stored formats.
+void AppendU16(std::vector<uint8_t>& out, uint32_t value);
+void AppendU32(std::vector<uint8_t>& out, uint32_t value);
+
 // Bounded reader over untrusted bytes: every read checks what remains and fails
 // cleanly, leaving the position where it was.
 class TByteReader {

@@ -99,6 +99,20 @@ struct TModuleTraits {
     static void Close(Type h) { FreeLibrary(h); }
 };
 
+struct TFileTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Opened(Type) {}
+    static void Close(Type h) { CloseHandle(h); }
+};
+
+struct TGlobalTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() { return nullptr; }
+    static void Opened(Type) {}
+    static void Close(Type h) { GlobalFree(h); }
+};
+
 using TBitmapHandle = TUniqueHandle<TGdiTraits<HBITMAP>>;
 using TBrushHandle = TUniqueHandle<TGdiTraits<HBRUSH>>;
 using TPenHandle = TUniqueHandle<TGdiTraits<HPEN>>;
@@ -107,6 +121,8 @@ using TMemoryDC = TUniqueHandle<TMemoryDCTraits>;
 using TWindowHandle = TUniqueHandle<TWindowTraits>;
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TModuleHandle = TUniqueHandle<TModuleTraits>;
+using TFileHandle = TUniqueHandle<TFileTraits>; // CreateFile: invalid is INVALID_HANDLE_VALUE
+using TGlobalHandle = TUniqueHandle<TGlobalTraits>;
 
 // A mapped view of a file mapping, unmapped on scope exit.
 class TMappedView {

@@ -1,3 +1,4 @@
+#include "Classes.h"
 #include "BitmapSource.h"
 
 #include <map>
@@ -17,16 +18,6 @@ namespace {
     throw std::runtime_error("line " + std::to_string(line) + ": " + what);
 }
 
-void Put16(std::vector<uint8_t>& out, unsigned v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 size_t Stride(int width, int bits) {
     return ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
 }
@@ -35,17 +26,17 @@ size_t Stride(int width, int bits) {
 void PutDib(std::vector<uint8_t>& out, const TBitmapSource& s, bool withMask) {
     size_t colorRows = Stride(s.Width, 4) * s.Height;
     size_t maskRows = withMask ? Stride(s.Width, 1) * s.Height : 0;
-    Put32(out, 40);
-    Put32(out, static_cast<uint32_t>(s.Width));
-    Put32(out, static_cast<uint32_t>(withMask ? 2 * s.Height : s.Height));
-    Put16(out, 1);
-    Put16(out, 4);
-    Put32(out, 0);
-    Put32(out, static_cast<uint32_t>(colorRows + maskRows));
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, 16);
-    Put32(out, 0);
+    AppendU32(out, 40);
+    AppendU32(out, static_cast<uint32_t>(s.Width));
+    AppendU32(out, static_cast<uint32_t>(withMask ? 2 * s.Height : s.Height));
+    AppendU16(out, 1);
+    AppendU16(out, 4);
+    AppendU32(out, 0);
+    AppendU32(out, static_cast<uint32_t>(colorRows + maskRows));
+    AppendU32(out, 0);
+    AppendU32(out, 0);
+    AppendU32(out, 16);
+    AppendU32(out, 0);
     for (const auto& entry : kStandardPalette)
         out.insert(out.end(), entry, entry + 4);
     for (int y = s.Height - 1; y >= 0; --y) {
@@ -131,9 +122,9 @@ std::vector<uint8_t> WriteBmp4(const TBitmapSource& s) {
     std::vector<uint8_t> out;
     out.push_back('B');
     out.push_back('M');
-    Put32(out, static_cast<uint32_t>(14 + dib.size()));
-    Put32(out, 0);
-    Put32(out, 14 + 40 + 16 * 4);
+    AppendU32(out, static_cast<uint32_t>(14 + dib.size()));
+    AppendU32(out, 0);
+    AppendU32(out, 14 + 40 + 16 * 4);
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }
@@ -144,17 +135,17 @@ std::vector<uint8_t> WriteIco4(const TBitmapSource& s) {
     std::vector<uint8_t> dib;
     PutDib(dib, s, true);
     std::vector<uint8_t> out;
-    Put16(out, 0);
-    Put16(out, 1); // icon
-    Put16(out, 1); // one image
+    AppendU16(out, 0);
+    AppendU16(out, 1); // icon
+    AppendU16(out, 1); // one image
     out.push_back(static_cast<uint8_t>(s.Width % 256));
     out.push_back(static_cast<uint8_t>(s.Height % 256));
     out.push_back(16);
     out.push_back(0);
-    Put16(out, 1);
-    Put16(out, 4);
-    Put32(out, static_cast<uint32_t>(dib.size()));
-    Put32(out, 6 + 16);
+    AppendU16(out, 1);
+    AppendU16(out, 4);
+    AppendU32(out, static_cast<uint32_t>(dib.size()));
+    AppendU32(out, 6 + 16);
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }

@@ -1,3 +1,4 @@
+#include "Classes.h"
 #include "DebugBlockWriter.h"
 
 #include "Cipher.h"
@@ -14,12 +15,6 @@ void Put(std::vector<uint8_t>& out, const void* data, size_t size) {
     out.insert(out.end(), p, p + size);
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                    static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-    Put(out, b, 4);
-}
-
 void PutHead(std::vector<uint8_t>& out, const TDebugBlockContent& c) {
     uint8_t v[2] = {static_cast<uint8_t>(c.Version), static_cast<uint8_t>(c.Version >> 8)};
     Put(out, v, 2);
@@ -29,7 +24,7 @@ void PutHead(std::vector<uint8_t>& out, const TDebugBlockContent& c) {
 // The options, then N and the line table.
 std::vector<uint8_t> OptionsAndLines(const TDebugBlockContent& c) {
     std::vector<uint8_t> body = c.Options;
-    Put32(body, static_cast<uint32_t>(c.LineTable.size()));
+    AppendU32(body, static_cast<uint32_t>(c.LineTable.size()));
     Put(body, c.LineTable.data(), c.LineTable.size());
     return body;
 }
@@ -38,7 +33,7 @@ std::vector<uint8_t> OptionsAndLines(const TDebugBlockContent& c) {
 
 std::vector<uint8_t> WriteDebugResource(const TDebugBlockContent& c) {
     std::vector<uint8_t> out;
-    Put32(out, kDebugDataMagic);
+    AppendU32(out, kDebugDataMagic);
     PutHead(out, c);
     if (c.Version < 500) {
         std::vector<uint8_t> body = OptionsAndLines(c);
@@ -47,22 +42,22 @@ std::vector<uint8_t> WriteDebugResource(const TDebugBlockContent& c) {
         Put(out, body.data(), body.size());
         return out;
     }
-    Put32(out, static_cast<uint32_t>(9 * c.Symbols.size()));
+    AppendU32(out, static_cast<uint32_t>(9 * c.Symbols.size()));
     for (const TDebugSymbol& s : c.Symbols) {
         out.push_back(s.Id);
-        Put32(out, s.Offset);
-        Put32(out, 0);
+        AppendU32(out, s.Offset);
+        AppendU32(out, 0);
     }
     std::vector<uint8_t> options = ZCompress(c.Options.data(), c.Options.size());
-    Put32(out, static_cast<uint32_t>(options.size()));
+    AppendU32(out, static_cast<uint32_t>(options.size()));
     Put(out, options.data(), options.size());
     std::vector<uint8_t> check;
-    Put32(check, kDebugDataMagic);
+    AppendU32(check, kDebugDataMagic);
     CipherUsePassword(c.Password);
     CipherEncrypt(check.data(), check.data(), 4);
     Put(out, check.data(), 4);
     std::vector<uint8_t> lines;
-    Put32(lines, static_cast<uint32_t>(c.LineTable.size()));
+    AppendU32(lines, static_cast<uint32_t>(c.LineTable.size()));
     Put(lines, c.LineTable.data(), c.LineTable.size());
     std::vector<uint8_t> packed = ZCompress(lines.data(), lines.size());
     Put(out, packed.data(), packed.size());
@@ -74,7 +69,7 @@ std::vector<uint8_t> WriteDebugTail(const TDebugBlockContent& c) {
     PutHead(block, c);
     std::vector<uint8_t> body = OptionsAndLines(c);
     Put(block, body.data(), body.size());
-    Put32(block, static_cast<uint32_t>(block.size()));
-    Put32(block, kDebugDataMagic);
+    AppendU32(block, static_cast<uint32_t>(block.size()));
+    AppendU32(block, kDebugDataMagic);
     return block;
 }

@@ -1,3 +1,4 @@
+#include "Classes.h"
 #include "LineTableWriter.h"
 
 #include "Cipher.h"
@@ -7,16 +8,6 @@
 #include <algorithm>
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 
 std::string EncodePart(const std::string& part, const TNameContext& c) {
     std::string out = part;
@@ -68,18 +59,18 @@ std::vector<uint8_t> TLineTableWriter::EncodeRecord(int32_t line, uint32_t addre
     } else if (opens && line >= 1 && line <= 8 && address >= 1 && address <= 8) {
         out.push_back(static_cast<uint8_t>(((line - 1) << 5) | ((address - 1) << 2) | 1));
     } else if (line >= 1 && line <= 32 && address >= 1 && address <= 128) {
-        Put16(out, static_cast<uint32_t>(((line - 1) << 11) | ((address - 1) << 4) |
-                                         (opens ? 4 : 0) | 3));
+        AppendU16(out, static_cast<uint32_t>(((line - 1) << 11) | ((address - 1) << 4) |
+                                             (opens ? 4 : 0) | 3));
     } else if (line >= -32768 && line <= 32767 && address <= 0xFFF &&
                !(address == 0xFFF && line == -1)) { // those are the escape's own bits
         uint32_t field = address == 0 ? 0xFFF : address - 1;
         uint32_t e = (field << 16) | (static_cast<uint32_t>(line - 1) & 0xFFFF);
-        Put32(out, (e << 4) | (opens ? 4u : 0u) | 0xB);
+        AppendU32(out, (e << 4) | (opens ? 4u : 0u) | 0xB);
     } else if (context_.Version >= 423 && line >= -32768 && line <= 32767 && address >= 1 &&
                address <= 0x10000) {
-        Put32(out, (0x0FFEFFFEu << 4) | (opens ? 4u : 0u) | 0xB);
-        Put16(out, static_cast<uint32_t>(line - 1) & 0xFFFF);
-        Put16(out, address - 1);
+        AppendU32(out, (0x0FFEFFFEu << 4) | (opens ? 4u : 0u) | 0xB);
+        AppendU16(out, static_cast<uint32_t>(line - 1) & 0xFFFF);
+        AppendU16(out, address - 1);
     } else {
         throw EConvertError("a line step of " + std::to_string(line) + " and address step of " +
                             std::to_string(address) + " need more than one record");
@@ -121,14 +112,14 @@ void TLineTableWriter::OpenProcedure(int32_t line, uint32_t address, const std::
 
 std::vector<uint8_t> TLineTableWriter::Finish() {
     std::vector<uint8_t> out;
-    Put32(out, static_cast<uint32_t>(units_.size()));
+    AppendU32(out, static_cast<uint32_t>(units_.size()));
     for (const TUnit& u : units_) {
         std::vector<uint8_t> name = EncodeStoredName(u.Name, context_);
         out.insert(out.end(), name.begin(), name.end());
-        Put32(out, static_cast<uint32_t>(u.BaseLine));
-        Put32(out, u.StartOffset);
-        Put32(out, u.CodeSize);
-        Put32(out, static_cast<uint32_t>(u.Records.size()));
+        AppendU32(out, static_cast<uint32_t>(u.BaseLine));
+        AppendU32(out, u.StartOffset);
+        AppendU32(out, u.CodeSize);
+        AppendU32(out, static_cast<uint32_t>(u.Records.size()));
         out.insert(out.end(), u.Records.begin(), u.Records.end());
     }
     return out;

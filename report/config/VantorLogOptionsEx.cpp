@@ -39,11 +39,11 @@ bool Publish(const std::vector<uint8_t>& data) {
 
 bool CanOpenReadWrite(const std::string& name) {
     bool existed = GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    TFileHandle file(CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
-    CloseHandle(h);
+    file.Reset();
     if (!existed)
         DeleteFileA(name.c_str());
     return true;

@@ -6,14 +6,6 @@
 
 namespace {
 
-struct TFileTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Opened(Type) {}
-    static void Close(Type h) { CloseHandle(h); }
-};
-using TFileHandle = TUniqueHandle<TFileTraits>;
-
 bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size) {
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(offset);

@@ -14,14 +14,6 @@ namespace {
 std::string dialogFontName = "Courier New";
 int dialogFontSize = 8;
 
-struct TGlobalTraits {
-    using Type = HGLOBAL;
-    static Type Invalid() { return nullptr; }
-    static void Opened(Type) {}
-    static void Close(Type h) { GlobalFree(h); }
-};
-using TGlobalHandle = TUniqueHandle<TGlobalTraits>;
-
 // Closes the clipboard on every path.
 class TClipboard {
 public:
