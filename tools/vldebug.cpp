@@ -7,6 +7,7 @@
 #include "LineTableWriter.h"
 #include "OptionsFile.h"
 #include "PeImage.h"
+#include "ToolFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,10 +20,8 @@
 namespace {
 
 std::vector<uint8_t> ReadFile(const char* name) {
-    std::ifstream in(name, std::ios::binary);
-    if (!in)
-        throw std::runtime_error(std::string("cannot read ") + name);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::string bytes = ReadWholeFile(name);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 // The framework's handlers that the library patches: symbol IDs 0 and 1.

@@ -5,6 +5,7 @@
 #include "DebugBlock.h"
 #include "LineTable.h"
 #include "PeImage.h"
+#include "ToolFiles.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,10 +19,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: vlresolve IMAGE VLDATA < addresses\n");
         return 2;
     }
-    std::ifstream imageIn(argv[1], std::ios::binary), blockIn(argv[2], std::ios::binary);
-    std::vector<uint8_t> file(std::istreambuf_iterator<char>(imageIn), {});
-    std::vector<uint8_t> block(std::istreambuf_iterator<char>(blockIn), {});
     try {
+        std::string imageBytes = ReadWholeFile(argv[1]), blockBytes = ReadWholeFile(argv[2]);
+        std::vector<uint8_t> file(imageBytes.begin(), imageBytes.end());
+        std::vector<uint8_t> block(blockBytes.begin(), blockBytes.end());
         TPeImage image = ReadPeImage(file);
         TVantorModuleOptions options("", false);
         TDebugData data;
