@@ -41,13 +41,37 @@ std::string WithoutParameters(const std::string& name) {
     return name;
 }
 
+// Template functions demangle with their return type: "void EraseOne<T>".
+std::string WithoutReturnType(const std::string& name) {
+    int depth = 0;
+    size_t start = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '<' || name[i] == '(')
+            ++depth;
+        else if (name[i] == '>' || name[i] == ')')
+            --depth;
+        else if (name[i] == ' ' && depth == 0 && name.compare(start, i - start, "operator") != 0 &&
+                 !(i >= 8 && name.compare(i - 8, 8, "operator") == 0))
+            start = i + 1;
+    }
+    return name.substr(start);
+}
+
 } // namespace
 
 std::string ProcedureNameOf(const TPeSymbol& symbol) {
     std::string demangled = DemangledSymbol(symbol.Name);
-    if (demangled.empty()) // a C name: drop the i686 underscore
-        return !symbol.Name.empty() && symbol.Name[0] == '_' ? symbol.Name.substr(1) : symbol.Name;
-    std::vector<std::string> scopes = Scopes(WithoutParameters(demangled));
+    if (demangled.empty()) { // a C name: drop the i686 underscore and clone suffixes
+        std::string name = WithoutStdcallSuffix(symbol.Name);
+        if (!name.empty() && name[0] == '_')
+            name.erase(0, 1);
+        return name.substr(0, name.find('.'));
+    }
+    // Code in an anonymous namespace belongs to no class.
+    const std::string anonymous = "(anonymous namespace)::";
+    for (size_t at; (at = demangled.find(anonymous)) != std::string::npos;)
+        demangled.erase(at, anonymous.size());
+    std::vector<std::string> scopes = Scopes(WithoutReturnType(WithoutParameters(demangled)));
     std::string procedure = scopes.back();
     return scopes.size() >= 2 ? scopes[scopes.size() - 2] + "." + procedure : procedure;
 }
@@ -111,25 +135,55 @@ std::vector<uint8_t> BuildLineTable(const TPeImage& image, const std::vector<TDw
         return a.Rows.front().Address < b.Rows.front().Address;
     });
 
+    // The first line of each function, for procedures opened in the middle of one.
+    std::map<uint32_t, int32_t> firstLines;
+    for (const TUnitRows& u : units)
+        for (const TDwarfRow& r : u.Rows)
+            if (functions.count(r.Address))
+                firstLines.emplace(r.Address, r.Line);
+
+    // A procedure opens with a record of no address step, so that the stretch
+    // before it, which the reader tests once the procedure has opened, is written
+    // by a plain record and keeps the class of the procedure it belongs to.
     TLineTableWriter writer(names);
     for (const TUnitRows& u : units) {
         const TDwarfRow& first = u.Rows.front();
         writer.BeginUnit(UnitNameOf(u.File), first.Line, first.Address - codeBase,
                          u.End - first.Address);
-        if (auto f = functions.find(first.Address); f != functions.end())
-            writer.OpenProcedure(0, 0, f->second);
-        for (size_t i = 1; i < u.Rows.size(); ++i) {
-            const TDwarfRow& prev = u.Rows[i - 1];
-            const TDwarfRow& row = u.Rows[i];
-            int32_t lineStep = row.Line - prev.Line;
-            uint32_t addressStep = row.Address - prev.Address;
-            auto f = functions.find(row.Address);
-            if (f != functions.end() && addressStep <= 0x10000 && lineStep >= -32768 &&
-                lineStep <= 32767)
-                writer.OpenProcedure(lineStep, addressStep, f->second);
-            else
-                writer.Record(lineStep, addressStep);
+        // A unit may begin inside a function (code taken from a header ends, the
+        // function goes on): that function is the unit's first procedure, opened at
+        // its own first line and stepped back to the unit's.
+        auto container = functions.upper_bound(first.Address);
+        if (container != functions.begin()) {
+            --container;
+            auto line = firstLines.find(container->first);
+            int32_t step = line == firstLines.end() ? 0 : line->second - first.Line;
+            writer.OpenProcedure(step, 0, container->second);
+            if (step != 0)
+                writer.Record(-step, 0);
         }
+        // Rows and function starts in address order: a function may start between
+        // two rows, and a unit's last stretch may hold more functions.
+        uint32_t at = first.Address;
+        int32_t line = first.Line;
+        auto next = functions.upper_bound(first.Address);
+        auto openUpTo = [&](uint32_t end) {
+            for (; next != functions.end() && next->first < end; ++next) {
+                writer.Record(0, next->first - at);
+                writer.OpenProcedure(0, 0, next->second);
+                at = next->first;
+            }
+        };
+        for (size_t i = 1; i < u.Rows.size(); ++i) {
+            const TDwarfRow& row = u.Rows[i];
+            openUpTo(row.Address);
+            writer.Record(row.Line - line, row.Address - at);
+            line = row.Line;
+            at = row.Address;
+            if (next != functions.end() && next->first == row.Address)
+                writer.OpenProcedure(0, 0, (next++)->second);
+        }
+        openUpTo(u.End);
     }
     if (unitCount)
         *unitCount = units.size();

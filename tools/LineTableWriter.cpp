@@ -24,22 +24,31 @@ std::string EncodePart(const std::string& part, const TNameContext& c) {
 } // namespace
 
 std::vector<uint8_t> EncodeStoredName(const std::string& fullName, const TNameContext& c) {
-    std::string name = fullName.substr(0, kMaxNameLength);
     std::vector<std::string> parts;
-    if (c.Version >= 502) {
-        while (name.size() > 127) {
-            size_t dot = name.find('.');
-            if (dot == std::string::npos || dot > 127) {
-                name.resize(127);
+    if (c.Version >= 502 && fullName.size() > 127) {
+        // Parts cut at the dots; a part too long for its length byte loses its end,
+        // not the parts after it ("Class.Procedure" keeps the procedure).
+        for (size_t start = 0;;) {
+            size_t dot = fullName.find('.', start);
+            parts.push_back(fullName.substr(start, std::min(dot, fullName.size()) - start));
+            if (parts.back().size() > 127)
+                parts.back().resize(127);
+            if (dot == std::string::npos)
                 break;
-            }
-            parts.push_back(name.substr(0, dot));
-            name = name.substr(dot + 1);
+            start = dot + 1;
         }
-    } else if (name.size() > 255) {
-        name.resize(255);
+        // Within the reader's 255 characters: the first part gives way first.
+        size_t total = parts.size() - 1;
+        for (const std::string& part : parts)
+            total += part.size();
+        for (size_t i = 0; total > kMaxNameLength && i < parts.size(); ++i) {
+            size_t cut = std::min(parts[i].size(), total - kMaxNameLength);
+            parts[i].resize(parts[i].size() - cut);
+            total -= cut;
+        }
+    } else {
+        parts.push_back(fullName.substr(0, c.Version >= 502 ? 127 : kMaxNameLength));
     }
-    parts.push_back(name);
     std::vector<uint8_t> out;
     for (size_t i = 0; i < parts.size(); ++i) {
         bool continued = i + 1 < parts.size();

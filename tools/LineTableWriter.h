@@ -10,7 +10,8 @@
 #include <vector>
 
 // A stored name: from version 502 on a name longer than 127 characters is
-// written as continued parts cut at its dots (a part without a dot is cut to 127).
+// written as continued parts cut at its dots; a part longer than 127 loses its
+// end, and the whole stays within 255 characters.
 std::vector<uint8_t> EncodeStoredName(const std::string& name, const TNameContext& context);
 
 class TLineTableWriter {

@@ -120,12 +120,24 @@ TPeImage ReadPeImage(const std::vector<uint8_t>& file) {
     return image;
 }
 
+std::string WithoutStdcallSuffix(const std::string& stored) {
+    // "name@12", also before a clone suffix: "name@12.cold".
+    size_t at = stored.rfind('@');
+    if (at == std::string::npos)
+        return stored;
+    size_t end = stored.find_first_not_of("0123456789", at + 1);
+    if (end == at + 1 || (end != std::string::npos && stored[end] != '.'))
+        return stored;
+    return stored.substr(0, at) + (end == std::string::npos ? "" : stored.substr(end));
+}
+
 std::string DemangledSymbol(const std::string& stored) {
     // i686 symbols carry a leading underscore before the Itanium "_Z".
     if (stored.compare(0, 3, "__Z") != 0)
         return "";
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> name(
-        abi::__cxa_demangle(stored.c_str() + 1, nullptr, nullptr, &status), std::free);
+        abi::__cxa_demangle(WithoutStdcallSuffix(stored).c_str() + 1, nullptr, nullptr, &status),
+        std::free);
     return status == 0 && name ? std::string(name.get()) : std::string();
 }

@@ -31,5 +31,7 @@ struct TPeImage {
 // that is not a PE32 i686 image. Every offset and count is checked.
 TPeImage ReadPeImage(const std::vector<uint8_t>& file);
 
+// A stdcall symbol without its "@<argument bytes>" suffix.
+std::string WithoutStdcallSuffix(const std::string& stored);
 // "TApplication::HandleException(TObject*)" for a stored C++ symbol name, or "".
 std::string DemangledSymbol(const std::string& stored);

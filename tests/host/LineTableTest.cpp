@@ -281,4 +281,9 @@ TEST(LineTableWriter, EveryStepIsWrittenInAFormThatReadsBack) {
     std::string back;
     ASSERT_TRUE(ReadStoredName(r, names, back));
     EXPECT_EQ(back, longName);
+    // A class too long for one part is cut; its procedure stays.
+    stored = EncodeStoredName(std::string(300, 'C') + ".Procedure", names);
+    TByteReader cut(stored.data(), stored.size());
+    ASSERT_TRUE(ReadStoredName(cut, names, back));
+    EXPECT_EQ(back, std::string(127, 'C') + ".Procedure");
 }
