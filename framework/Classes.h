@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,28 @@ private:
     std::vector<std::string> items_;
     int updateCount_ = 0;
     bool changedInUpdate_ = false;
+};
+
+// A growable list that owns its records: deleting an entry frees it, and the
+// list frees what it still holds when it goes.
+template <class T> class TObjectList : public TObject {
+public:
+    size_t Count() const { return items_.size(); }
+    T* operator[](size_t index) const { return items_[index].get(); }
+    T* Add(std::unique_ptr<T> item) {
+        items_.push_back(std::move(item));
+        return items_.back().get();
+    }
+    void Delete(size_t index) { items_.erase(items_.begin() + static_cast<ptrdiff_t>(index)); }
+    void Clear() { items_.clear(); }
+    // Orders by a key; equal keys keep their order.
+    template <class Key> void SortBy(Key key) {
+        std::stable_sort(items_.begin(), items_.end(),
+                         [&](const auto& a, const auto& b) { return key(*a) < key(*b); });
+    }
+
+private:
+    std::vector<std::unique_ptr<T>> items_;
 };
 
 enum class TSeekOrigin { Beginning, Current, End };

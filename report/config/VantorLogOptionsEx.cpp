@@ -12,6 +12,7 @@ namespace {
 void (*freezeWatchdogSwitch)(bool) = nullptr;
 TKernelHandle publication; // this module's shared block
 bool activated = false;
+bool designTimeMode = false;
 TVantorModuleOptions* (*ownModuleOptions)() = nullptr;
 
 std::string OwnBlockName() {
@@ -65,6 +66,14 @@ std::string FilePart(const std::string& name) {
 
 HMODULE LibraryModule() {
     return ModuleOfAddress(reinterpret_cast<const void*>(&LibraryModule));
+}
+
+void SetDesignTimeMode(bool designTime) {
+    designTimeMode = designTime;
+}
+
+bool DesignTimeMode() {
+    return designTimeMode;
 }
 
 void SetFreezeWatchdogSwitch(void (*watchdogSwitch)(bool run)) {

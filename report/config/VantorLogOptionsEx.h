@@ -31,6 +31,11 @@ private:
 // The module that holds the library's code.
 HMODULE LibraryModule();
 
+// Running inside the development environment's own process. Set by the library's
+// start-up; internal errors, export sizes and call stacks depend on it.
+void SetDesignTimeMode(bool designTime);
+bool DesignTimeMode();
+
 // What starts (true) or stops (false) the freeze watchdog; none until it exists.
 void SetFreezeWatchdogSwitch(void (*watchdogSwitch)(bool run));
 

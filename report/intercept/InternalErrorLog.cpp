@@ -14,7 +14,6 @@ const char kVantorLogRadText[] = "MinGW-w64 GCC " __VERSION__ " i686";
 
 namespace {
 
-bool designTimeMode = false;
 uintptr_t (*exceptionAddress)() = nullptr;
 std::string lastReportedClass;
 TBugReportMailer bugReportMailer = nullptr;
@@ -60,13 +59,6 @@ std::string Dump(uintptr_t address) {
 
 } // namespace
 
-void SetDesignTimeMode(bool designTime) {
-    designTimeMode = designTime;
-}
-bool DesignTimeMode() {
-    return designTimeMode;
-}
-
 bool IsDebuggerAttached() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (!kernel)
@@ -104,7 +96,7 @@ std::string InternalErrorFileName() {
 }
 
 void InternalError(const std::string& section) {
-    if (CurrentExceptionIsAbort() || !(designTimeMode || IsDebuggerAttached()))
+    if (CurrentExceptionIsAbort() || !(DesignTimeMode() || IsDebuggerAttached()))
         return;
     const uintptr_t address = CurrentAddress();
     std::string message;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "SectionRunner.h"
+#include "VantorLogOptionsEx.h"
 
 #include <cstdint>
 #include <string>
@@ -10,10 +11,8 @@
 extern const char kVantorLogSupportAddress[];
 extern const char kVantorLogRadText[];
 
-// Running inside the development environment; with an attached debugger it opens
-// the gate of InternalError. Set by the library's start-up.
-void SetDesignTimeMode(bool designTime);
-bool DesignTimeMode();
+// Design-time mode (VantorLogOptionsEx) or an attached debugger opens the gate
+// of InternalError.
 bool IsDebuggerAttached();
 
 // Where the current exception was raised, from the raise hook; 0 while none is known.
