@@ -9,12 +9,18 @@ image="$1" vlresolve="$2" vldebug="$3" options="$4" samples="${5:-3000}"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 "$vldebug" "$image" "$options" "$tmp/block" >/dev/null
-# Random addresses between consecutive function starts of the symbol table (fixed seed).
+# Every row start of the image's DWARF line table (as objdump decodes it), then
+# random addresses between consecutive function starts of the symbol table
+# (fixed seed).
+i686-w64-mingw32-objdump --dwarf=decodedline "$image" |
+    perl -ne 'if (/\s0x([0-9a-f]+)\s/) { my $a = hex $1; printf "%08X\n", $a if $a >= 0x401000 }' |
+    sort -u > "$tmp/addresses"
+echo "$(wc -l < "$tmp/addresses") row starts and $samples random addresses"
 i686-w64-mingw32-nm --defined-only "$image" | awk '$2 ~ /^[Tt]$/ { print $1 }' | sort -u |
     perl -e 'srand(42); my @a = map { hex } <STDIN>; for (1 .. $ARGV[0]) {
         my $k = int(rand(@a - 1)); next if $a[$k + 1] <= $a[$k];
         printf "%08X\n", $a[$k] + int(rand($a[$k + 1] - $a[$k])) }' "$samples" \
-    > "$tmp/addresses"
+    >> "$tmp/addresses"
 # Reference rows, tab-separated: address, the file's base name, line, the file's
 # own line count (addr2line sometimes names the compilation unit's file for code
 # from a header: a line past the end of that file is no reference at all), and
@@ -27,7 +33,8 @@ i686-w64-mingw32-addr2line -e "$image" -f -i -a < "$tmp/addresses" |
         if ($n++ % 2 == 0) { $fn = $_; next }
         next if $loc;
         my ($path, $line) = /^(.*):(\d+|\?)/; $line = 0 if $line eq "?";
-        my $lines = -1; if (open my $f, "<", $path) { $lines = 0; $lines++ while <$f>; }
+        my $lines = $count{$path} //= do { my $n = -1;
+            if (open my $f, "<", $path) { $n = 0; $n++ while <$f>; } $n };
         (my $base = $path) =~ s{.*/}{}; $loc = [$base, $line, $lines];
         END { row() }' > "$tmp/reference"
 # The functions demangled and reduced to "Class.Procedure" (the innermost scope is
@@ -48,11 +55,12 @@ paste -d'\t' "$tmp/reference" "$tmp/names" "$tmp/ours" | perl -F'\t' -lne '
     my (undef, $unit, $line, $name) = split / /, $ours, 4;
     if ($fn eq "??") { $unknownName++ }
     else {
-        # A long class is cut to 127 characters in the block; the procedure stays.
+        # The block stores a name in parts of at most 127 characters, cut at the
+        # dots: a longer class or procedure keeps its first 127.
         my ($class, $proc) = $name =~ /^(.*)\.([^.]*)$/ ? ($1, $2) : ("", $name);
         my ($refClass, $refProc) = $refName =~ /^(.*)\.([^.]*)$/ ? ($1, $2) : ("", $refName);
-        if ($proc eq $refProc && ($class eq $refClass || $refClass eq "" ||
-            (length($class) == 127 && index($refClass, $class) == 0))) { $sameName++ }
+        sub same { my ($ours, $ref) = @_; $ours eq $ref || (length($ours) == 127 && index($ref, $ours) == 0) }
+        if (same($proc, $refProc) && ($refClass eq "" || same($class, $refClass))) { $sameName++ }
         else { $otherName++; print "name differs: $refName | $ours" if $shownNames++ < 10 }
     }
     if ($refLine == 0 || $ref eq "??") { $unknown++; next }
