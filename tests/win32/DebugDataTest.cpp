@@ -13,7 +13,7 @@ namespace {
 std::string BuildFolder() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path; // <build>\tests\win32\debug_data_tests.exe
+    std::string p = path; // <build>\tests\win32\library_tests.exe
     for (int i = 0; i < 3; ++i)
         p = p.substr(0, p.find_last_of('\\'));
     return p;

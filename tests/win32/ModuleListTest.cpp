@@ -91,7 +91,7 @@ TEST(ModuleList, LibraryWithVersionExportsAndDebugData) {
     EXPECT_STRCASEEQ(ModuleFolder(*module).c_str(), TestFolder().c_str());
 
     // Exports sorted by address, with the estimated routine lengths.
-    ASSERT_EQ(module->Exports.Count(), 5u);
+    ASSERT_EQ(module->Exports.Count(), 6u);
     for (size_t i = 1; i < module->Exports.Count(); ++i)
         EXPECT_LT(module->Exports[i - 1]->Address, module->Exports[i]->Address);
     const TVantorFunctionInfo* framed = ExportNamed(*module, "ProbeFramed");

@@ -37,6 +37,11 @@ __declspec(dllexport) __attribute__((noinline)) int ProbeAnswer(int x) {
     return x * 6 + 42;
 }
 
+// Imports a kernel32 routine, for the import-patch tests.
+__declspec(dllexport) DWORD ProbeTicks() {
+    return GetTickCount();
+}
+
 __declspec(dllexport) void ProbeSetPassword(const char* text) {
     std::strncpy(password, text, 255);
 }
