@@ -1,7 +1,12 @@
-// A call-stack entry: a code address and how far it was resolved.
+// The call-stack builder: a range of raw stack memory scanned for return
+// addresses whose bytes before them decode as a call, each call resolved to
+// module, unit, class, procedure and line.
 #pragma once
 
+#include "Classes.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct TVantorModuleInfo;
@@ -26,3 +31,22 @@ struct TVantorDebugInfo {
     int32_t Line = 0;
     int32_t LineOffset = 0; // from the procedure's first line; never negative
 };
+
+// Entries in the order found: one walk from the lowest stack address up, walks
+// one after another.
+using TVantorStackList = TObjectList<TVantorDebugInfo>;
+
+// At most this much stack is scanned above the stack pointer.
+constexpr uint32_t kMaxStackScan = 102400;
+
+// Appends the entries of one stack range: the start address first (when not 0),
+// then every slot from stackPointer up to stackTop whose value follows a call.
+void BuildCallStack(TVantorStackList& list, uintptr_t startAddress, uintptr_t stackPointer,
+                    uintptr_t stackTop, bool running, uint32_t threadId);
+// A new list holding one walk.
+std::unique_ptr<TVantorStackList> CreateCallStack(uintptr_t startAddress, uintptr_t stackPointer,
+                                                  uintptr_t stackTop, bool running,
+                                                  uint32_t threadId);
+
+// Resolves one address: debug information first, then the module's exports.
+void ResolveAddress(uintptr_t address, uint32_t threadId, bool running, TVantorDebugInfo& entry);
