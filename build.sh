@@ -125,6 +125,7 @@ bench)
     wine "$build/win32/bench/LedBench.exe"
     wine "$build/win32/bench/CodecBench.exe"
     wine "$build/win32/bench/ResolveBench.exe" "$build/win32/app/Lumaro.exe"
+    wine "$build/win32/bench/StackBench.exe"
     /usr/bin/time -f "vldebug on Lumaro.exe: %e s" "$build/host/tools/vldebug" \
         "$build/win32/app/LumaroBare.exe" "$top/app/Lumaro.options" "$build/vldata-bench.bin" >/dev/null
     "$top/bench/cpu-share.sh" "$build/win32/app/Lumaro.exe" 20
