@@ -132,6 +132,14 @@ private:
 // Little-endian writers for building stored formats.
 void AppendU16(std::vector<uint8_t>& out, uint32_t value);
 void AppendU32(std::vector<uint8_t>& out, uint32_t value);
+// Little-endian readers of bytes the caller knows are there.
+inline uint16_t LoadU16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+inline uint32_t LoadU32(const uint8_t* at) {
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
+}
 
 // Bounded reader over untrusted bytes: every read checks what remains and fails
 // cleanly, leaving the position where it was.

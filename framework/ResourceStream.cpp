@@ -23,3 +23,7 @@ HMODULE ModuleOfAddress(const void* address) {
                        static_cast<LPCSTR>(address), &module);
     return module;
 }
+
+bool IsNtPlatform() {
+    return (GetVersion() & 0x80000000u) == 0;
+}

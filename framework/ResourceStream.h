@@ -17,3 +17,5 @@ public:
 HINSTANCE MainInstance();
 // The module whose image contains an address (code or data), or null.
 HMODULE ModuleOfAddress(const void* address);
+// Windows of the NT family (outside it: a shared upper half of memory, debug thunks).
+bool IsNtPlatform();

@@ -12,9 +12,7 @@
 namespace {
 
 uint32_t Read32(uintptr_t address) {
-    uint32_t value;
-    std::memcpy(&value, reinterpret_cast<const void*>(address), 4);
-    return value;
+    return LoadU32(reinterpret_cast<const uint8_t*>(address));
 }
 
 bool Readable(uintptr_t address, size_t length) {

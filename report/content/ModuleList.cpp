@@ -23,22 +23,6 @@ public:
     ~TCompletionScope() { completing = false; }
 };
 
-uint16_t U16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
-uint32_t U32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-bool IsNtPlatform() {
-    return (GetVersion() & 0x80000000u) == 0;
-}
-
 std::string LoadedFileName(HMODULE module) {
     char path[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
@@ -104,7 +88,7 @@ uint8_t KindOf(const TVantorModuleInfo& module) {
     uint8_t header[24];
     if (!ReadFileHeader(image, peOffset, header))
         return kModuleKindUnknown;
-    const uint16_t characteristics = U16(header + 4 + 18);
+    const uint16_t characteristics = LoadU16(header + 4 + 18);
     if ((characteristics & IMAGE_FILE_DLL) == 0)
         return kModuleKindProgram;
     TModuleHandle data(LoadLibraryExA(module.FileName.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
@@ -136,16 +120,16 @@ void ReadExports(TVantorModuleInfo& module) {
         return;
     const uint8_t* fileHeader = header + 4;
     const uint8_t* optional = header + 24;
-    const uint16_t sectionCount = U16(fileHeader + 2);
-    const uint16_t optionalSize = U16(fileHeader + 16);
-    const uint32_t codeSize = U32(optional + 4);
+    const uint16_t sectionCount = LoadU16(fileHeader + 2);
+    const uint16_t optionalSize = LoadU16(fileHeader + 16);
+    const uint32_t codeSize = LoadU32(optional + 4);
     const uintptr_t base = reinterpret_cast<uintptr_t>(module.Handle);
-    const uintptr_t codeStart = base + U32(optional + 20);
+    const uintptr_t codeStart = base + LoadU32(optional + 20);
     if (codeSize == 0 || !IsReadable(reinterpret_cast<const void*>(codeStart), codeSize))
         return;
     const uintptr_t codeEnd = codeStart + codeSize - 1;
-    const uint32_t exportRva = U32(optional + 96);
-    if (U32(optional + 92) == 0 || exportRva == 0)
+    const uint32_t exportRva = LoadU32(optional + 96);
+    if (LoadU32(optional + 92) == 0 || exportRva == 0)
         return;
 
     bool inSection = false;
@@ -153,15 +137,15 @@ void ReadExports(TVantorModuleInfo& module) {
         uint8_t section[40];
         if (!image.GuardedReadAt(peOffset + 24 + optionalSize + 40u * i, section, 40))
             return;
-        const uint32_t start = U32(section + 12);
-        const uint32_t size = std::max(U32(section + 8), U32(section + 16));
+        const uint32_t start = LoadU32(section + 12);
+        const uint32_t size = std::max(LoadU32(section + 8), LoadU32(section + 16));
         inSection = exportRva >= start && exportRva - start < size;
     }
     uint8_t directory[40];
-    if (!inSection || !image.GuardedReadAt(exportRva, directory, 40) || U32(directory) != 0)
+    if (!inSection || !image.GuardedReadAt(exportRva, directory, 40) || LoadU32(directory) != 0)
         return;
-    const uint32_t count = std::min(U32(directory + 20), U32(directory + 24));
-    const uint32_t namesRva = U32(directory + 32);
+    const uint32_t count = std::min(LoadU32(directory + 20), LoadU32(directory + 24));
+    const uint32_t namesRva = LoadU32(directory + 32);
     const bool nt = IsNtPlatform();
     for (uint32_t k = 0; k < count; ++k) {
         uint32_t nameRva = 0;
@@ -177,7 +161,7 @@ void ReadExports(TVantorModuleInfo& module) {
         // Outside the NT family the loader hands out debug thunks: push the
         // routine's address, jump on.
         if (!nt && IsReadable(code, 6) && code[0] == 0x68 && code[5] == 0xE9)
-            address = U32(code + 1);
+            address = LoadU32(code + 1);
         uint32_t size = 1;
         if (!DesignTimeMode() && address >= codeStart && address <= codeEnd)
             size = EstimateRoutineSize(reinterpret_cast<const uint8_t*>(address),

@@ -1,5 +1,6 @@
 #include "HookEngine.h"
 
+#include "Classes.h"
 #include "DebugInfo.h"
 #include "MemoryAccess.h"
 #include "ResourceStream.h"
@@ -13,10 +14,6 @@
 namespace {
 
 const char kUnitName[] = "HookEngine";
-
-bool IsNtPlatform() {
-    return (GetVersion() & 0x80000000u) == 0;
-}
 
 // Outside the NT family the upper half of the address space is shared by every
 // process and is never patched.
@@ -175,25 +172,13 @@ void StopEngine() {
     }
 }
 
-uint16_t U16(const uint8_t* p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-
-uint32_t U32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
 // Outside the NT family an imported routine may be reached through a stub that
 // pushes its address and jumps on: such entries match by the pushed value.
 bool IsForwardingStub(const void* address, uint32_t& pushed) {
     const auto* code = static_cast<const uint8_t*>(address);
     if (!address || !IsReadable(code, 6) || code[0] != 0x68 || code[5] != 0xE9)
         return false;
-    pushed = U32(code + 1);
+    pushed = LoadU32(code + 1);
     return true;
 }
 
@@ -236,7 +221,7 @@ void* ResolveImportThunk(void* address) {
     const auto* code = static_cast<const uint8_t*>(address);
     if (!address || !IsReadable(code, 8) || !IsImportJumpStub(code))
         return address;
-    void* const* slot = reinterpret_cast<void* const*>(static_cast<uintptr_t>(U32(code + 2)));
+    void* const* slot = reinterpret_cast<void* const*>(static_cast<uintptr_t>(LoadU32(code + 2)));
     return IsReadable(slot, sizeof *slot) ? *slot : address;
 }
 
@@ -279,10 +264,10 @@ void* PatchImports(HMODULE module, const std::string& libraryName, void* oldAddr
 
     const auto* base = reinterpret_cast<const uint8_t*>(module);
     uint32_t importRva = 0;
-    if (base && IsReadable(base, 64) && U16(base) == 0x5A4D && U32(base + 60) != 0) {
-        const uint8_t* pe = base + U32(base + 60);
-        if (IsReadable(pe, 248) && U32(pe) == 0x4550)
-            importRva = U32(pe + 24 + 104); // data directory 1
+    if (base && IsReadable(base, 64) && LoadU16(base) == 0x5A4D && LoadU32(base + 60) != 0) {
+        const uint8_t* pe = base + LoadU32(base + 60);
+        if (IsReadable(pe, 248) && LoadU32(pe) == 0x4550)
+            importRva = LoadU32(pe + 24 + 104); // data directory 1
     }
     if (importRva == 0) {
         if (!silent)
@@ -291,12 +276,12 @@ void* PatchImports(HMODULE module, const std::string& libraryName, void* oldAddr
     }
     void* result = nullptr;
     for (const uint8_t* descriptor = base + importRva;
-         IsReadable(descriptor, 20) && U32(descriptor + 12) != 0; descriptor += 20) {
-        const char* name = reinterpret_cast<const char*>(base + U32(descriptor + 12));
+         IsReadable(descriptor, 20) && LoadU32(descriptor + 12) != 0; descriptor += 20) {
+        const char* name = reinterpret_cast<const char*>(base + LoadU32(descriptor + 12));
         if (!IsReadable(name, 1) || lstrcmpiA(name, libraryName.c_str()) != 0)
             continue;
         for (void** entry =
-                 reinterpret_cast<void**>(const_cast<uint8_t*>(base) + U32(descriptor + 16));
+                 reinterpret_cast<void**>(const_cast<uint8_t*>(base) + LoadU32(descriptor + 16));
              IsReadable(entry, sizeof *entry) && *entry; ++entry) {
             uint32_t entryPushed = 0;
             const bool matches =

@@ -67,17 +67,30 @@ size_t CoveredLength(const uint8_t* code, size_t available) {
     return covered;
 }
 
-size_t TrampolineSize(const uint8_t* code, size_t covered) {
-    size_t size = covered + 5;
+namespace {
+
+// Calls visit(offset, instruction length, displacement offset, width) for every
+// relative branch among the covered bytes whose destination lies outside them.
+template <class Visit> void ForEachBranchOut(const uint8_t* code, size_t covered, Visit visit) {
     for (size_t i = 0; i < covered;) {
         TInstruction instruction;
         const size_t length = LengthAt(code + i, covered - i, instruction);
         size_t width = 0;
         const size_t at = BranchDisplacement(code + i, instruction, width);
-        if (width == 1 && LeavesCopy(code, i, instruction, covered, at, width))
-            size += 5;
+        if (width && LeavesCopy(code, i, instruction, covered, at, width))
+            visit(i, length, at, width);
         i += length;
     }
+}
+
+} // namespace
+
+size_t TrampolineSize(const uint8_t* code, size_t covered) {
+    size_t size = covered + 5;
+    ForEachBranchOut(code, covered, [&](size_t, size_t, size_t, size_t width) {
+        if (width == 1)
+            size += 5;
+    });
     return size;
 }
 
@@ -86,28 +99,21 @@ std::vector<uint8_t> BuildTrampoline(const uint8_t* code, size_t covered, uint32
     std::vector<uint8_t> out(TrampolineSize(code, covered));
     std::memcpy(out.data(), code, covered);
     size_t stub = covered + 5;
-    for (size_t i = 0; i < covered;) {
-        TInstruction instruction;
-        const size_t length = LengthAt(code + i, covered - i, instruction);
-        size_t width = 0;
-        const size_t at = BranchDisplacement(code + i, instruction, width);
-        if (width && LeavesCopy(code, i, instruction, covered, at, width)) {
-            const uint32_t next = static_cast<uint32_t>(i + length);
-            const uint32_t destination =
-                targetAddress + next + static_cast<uint32_t>(Displacement(code + i + at, width));
-            if (width == 1) {
-                // The short jump reaches a stub that jumps on to the destination.
-                EncodeJump(out.data() + stub, trampolineAddress + static_cast<uint32_t>(stub),
-                           destination);
-                out[i + at] = static_cast<uint8_t>(stub - next);
-                stub += 5;
-            } else {
-                const uint32_t moved = destination - (trampolineAddress + next);
-                std::memcpy(out.data() + i + at, &moved, 4);
-            }
+    ForEachBranchOut(code, covered, [&](size_t i, size_t length, size_t at, size_t width) {
+        const uint32_t next = static_cast<uint32_t>(i + length);
+        const uint32_t destination =
+            targetAddress + next + static_cast<uint32_t>(Displacement(code + i + at, width));
+        if (width == 1) {
+            // The short jump reaches a stub that jumps on to the destination.
+            EncodeJump(out.data() + stub, trampolineAddress + static_cast<uint32_t>(stub),
+                       destination);
+            out[i + at] = static_cast<uint8_t>(stub - next);
+            stub += 5;
+        } else {
+            const uint32_t moved = destination - (trampolineAddress + next);
+            std::memcpy(out.data() + i + at, &moved, 4);
         }
-        i += length;
-    }
+    });
     EncodeJump(out.data() + covered, trampolineAddress + static_cast<uint32_t>(covered),
                targetAddress + static_cast<uint32_t>(covered));
     return out;

@@ -5,6 +5,8 @@
 #include "ModuleList.h"
 #include "WinHandles.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,24 +14,6 @@
 #include <vector>
 
 namespace {
-
-std::string TestFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\'));
-}
-
-int LineOf(const std::string& file, const std::string& text) {
-    std::ifstream in(file);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        if (line.find(text) != std::string::npos)
-            return number;
-    }
-    return 0;
-}
 
 // Memory owned by the test: code (filled with int3, which no call form matches)
 // and a stack.

@@ -4,19 +4,14 @@
 #include "Forms.h"
 #include "HookEngine.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
 namespace {
-
-std::string TestFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\'));
-}
 
 // The engine runs for each test and is shut down after it, undoing what is left.
 class HookEngine : public ::testing::Test {

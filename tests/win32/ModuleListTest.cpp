@@ -6,6 +6,8 @@
 #include "ModuleList.h"
 #include "WinHandles.h"
 
+#include "TestFiles.h"
+
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
@@ -14,31 +16,6 @@
 #include <set>
 
 namespace {
-
-std::string TestFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string p = path;
-    return p.substr(0, p.find_last_of('\\'));
-}
-
-std::string TempFolder() {
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, path);
-    return path;
-}
-
-// The line of a source file that holds the text.
-int LineOf(const std::string& file, const std::string& text) {
-    std::ifstream in(file);
-    int number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        if (line.find(text) != std::string::npos)
-            return number;
-    }
-    return 0;
-}
 
 const TVantorFunctionInfo* ExportNamed(const TVantorModuleInfo& module, const std::string& name) {
     for (size_t i = 0; i < module.Exports.Count(); ++i)
