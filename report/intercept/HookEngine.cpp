@@ -144,7 +144,12 @@ void* BuildTrampoline(uint8_t* target, void* replacement) {
     FlushInstructionCache(GetCurrentProcess(), patch.Trampoline->Get(), bytes.size());
     void* trampoline = patch.Trampoline->Get();
     codePatches->push_back(std::move(patch));
-    WriteJump(target, replacement);
+    try {
+        WriteJump(target, replacement);
+    } catch (...) {
+        codePatches->pop_back(); // not in place: a second attempt must not find it
+        throw;
+    }
     return trampoline;
 }
 

@@ -3,6 +3,7 @@
 #include "DebugInfo.h"
 #include "Forms.h"
 #include "HookEngine.h"
+#include "WinHandles.h"
 
 #include "TestFiles.h"
 
@@ -139,6 +140,22 @@ TEST_F(HookEngine, ErrorsNameTheProcedure) {
     } catch (const EProcNull& e) {
         EXPECT_STREQ(e.what(), "Cannot hook a null procedure (\"Nothing\").");
     }
+    EXPECT_STREQ(
+        ESharedArea("C:\\windows\\system\\x.dll").what(),
+        "Cannot hook the module \"C:\\windows\\system\\x.dll\" located into the shared-area.");
+
+    // A target whose first bytes cannot be written: no patch, and none recorded.
+    // (a view of a mapping that allows no writing: its protection cannot be opened).
+    TKernelHandle mapping(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READ, 0, 4096, nullptr));
+    ASSERT_TRUE(mapping);
+    TMappedView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ | FILE_MAP_EXECUTE, 0, 0, 0));
+    ASSERT_TRUE(view);
+    EXPECT_THROW(HookProcedure(view.Get(), reinterpret_cast<void*>(&PlusThousand), "zeros"),
+                 EHookingError)
+        << "00 00 decodes, so only the write can fail";
+    EXPECT_FALSE(UnhookProcedure(view.Get()));
+
     HookEngineFinalization(); // not started: building the trampoline fails
     try {
         HookProcedure(reinterpret_cast<void*>(&Compiled), reinterpret_cast<void*>(&PlusThousand),
