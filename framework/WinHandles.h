@@ -106,6 +106,13 @@ struct TFileTraits {
     static void Close(Type h) { CloseHandle(h); }
 };
 
+struct TFindTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Opened(Type) {}
+    static void Close(Type h) { FindClose(h); }
+};
+
 struct TGlobalTraits {
     using Type = HGLOBAL;
     static Type Invalid() { return nullptr; }
@@ -123,6 +130,7 @@ using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TModuleHandle = TUniqueHandle<TModuleTraits>;
 using TFileHandle = TUniqueHandle<TFileTraits>; // CreateFile: invalid is INVALID_HANDLE_VALUE
 using TGlobalHandle = TUniqueHandle<TGlobalTraits>;
+using TFindHandle = TUniqueHandle<TFindTraits>; // FindFirstFile
 
 // A mapped view of a file mapping, unmapped on scope exit.
 class TMappedView {

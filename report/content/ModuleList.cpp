@@ -42,11 +42,8 @@ double LastWriteTime(const std::string& fileName) {
 
 uint32_t FileSizeOf(const std::string& fileName) {
     WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA(fileName.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    FindClose(search);
-    return data.nFileSizeLow;
+    TFindHandle search(FindFirstFileA(fileName.c_str(), &data));
+    return search ? data.nFileSizeLow : 0;
 }
 
 void ReadVersionInformation(TVantorModuleInfo& module) {
