@@ -78,46 +78,18 @@ struct TMemoryDCTraits {
     }
 };
 
-struct TWindowTraits {
-    using Type = HWND;
-    static Type Invalid() { return nullptr; }
+// Traits of a handle that one call closes. Invalid is null, or
+// INVALID_HANDLE_VALUE for the calls that answer that on failure.
+template <class H, auto CloseCall, bool MinusOneIsInvalid = false> struct TClosedBy {
+    using Type = H;
+    static Type Invalid() {
+        if constexpr (MinusOneIsInvalid)
+            return INVALID_HANDLE_VALUE;
+        else
+            return nullptr;
+    }
     static void Opened(Type) {}
-    static void Close(Type h) { DestroyWindow(h); }
-};
-
-struct TKernelHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return nullptr; }
-    static void Opened(Type) {}
-    static void Close(Type h) { CloseHandle(h); }
-};
-
-struct TModuleTraits {
-    using Type = HMODULE;
-    static Type Invalid() { return nullptr; }
-    static void Opened(Type) {}
-    static void Close(Type h) { FreeLibrary(h); }
-};
-
-struct TFileTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Opened(Type) {}
-    static void Close(Type h) { CloseHandle(h); }
-};
-
-struct TFindTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Opened(Type) {}
-    static void Close(Type h) { FindClose(h); }
-};
-
-struct TGlobalTraits {
-    using Type = HGLOBAL;
-    static Type Invalid() { return nullptr; }
-    static void Opened(Type) {}
-    static void Close(Type h) { GlobalFree(h); }
+    static void Close(Type h) { CloseCall(h); }
 };
 
 using TBitmapHandle = TUniqueHandle<TGdiTraits<HBITMAP>>;
@@ -125,12 +97,13 @@ using TBrushHandle = TUniqueHandle<TGdiTraits<HBRUSH>>;
 using TPenHandle = TUniqueHandle<TGdiTraits<HPEN>>;
 using TFontHandle = TUniqueHandle<TGdiTraits<HFONT>>;
 using TMemoryDC = TUniqueHandle<TMemoryDCTraits>;
-using TWindowHandle = TUniqueHandle<TWindowTraits>;
-using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
-using TModuleHandle = TUniqueHandle<TModuleTraits>;
-using TFileHandle = TUniqueHandle<TFileTraits>; // CreateFile: invalid is INVALID_HANDLE_VALUE
-using TGlobalHandle = TUniqueHandle<TGlobalTraits>;
-using TFindHandle = TUniqueHandle<TFindTraits>; // FindFirstFile
+using TWindowHandle = TUniqueHandle<TClosedBy<HWND, &DestroyWindow>>;
+using TKernelHandle = TUniqueHandle<TClosedBy<HANDLE, &CloseHandle>>;
+using TModuleHandle = TUniqueHandle<TClosedBy<HMODULE, &FreeLibrary>>;
+// CreateFile and CreateToolhelp32Snapshot answer INVALID_HANDLE_VALUE on failure.
+using TFileHandle = TUniqueHandle<TClosedBy<HANDLE, &CloseHandle, true>>;
+using TGlobalHandle = TUniqueHandle<TClosedBy<HGLOBAL, &GlobalFree>>;
+using TFindHandle = TUniqueHandle<TClosedBy<HANDLE, &FindClose, true>>; // FindFirstFile
 
 // A mapped view of a file mapping, unmapped on scope exit.
 class TMappedView {
